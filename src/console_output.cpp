@@ -33,7 +33,9 @@ void StandardOutput::Write(std::string_view bytes) {
   }
 }
 
-void StandardOutput::WriteLineEnd() { Write("\r\n"); }
+void StandardOutput::WriteLineEnd() {
+  Write("\r\n");
+}
 
 void StandardOutput::EndStatement() {
   if (opened_ && kind_ == platform::OutputKind::kConsole) HandOver();

@@ -79,7 +79,9 @@ static_assert(sizeof kPowers / sizeof kPowers[0] == 32 + 16 + 10);
 
 }  // namespace
 
-long double SmallPowerOfTen(int n) { return kSmall[n]; }
+long double SmallPowerOfTen(int n) {
+  return kSmall[n];
+}
 
 long double MultiplyByPowerOfTen(long double value, int n) {
   value *= kSmall[n % 32];

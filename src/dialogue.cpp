@@ -28,7 +28,9 @@ __attribute__((noinline)) void CheckInOut() {
   throw EInOutError(TakePendingIoCode(), LocationOf(__builtin_return_address(0)));
 }
 
-void WriteText(TextId id) { Output.Write(ShiftJis(id)); }
+void WriteText(TextId id) {
+  Output.Write(ShiftJis(id));
+}
 
 // Storing a reading in Score rounds it to double; a finite value beyond the
 // double range overflows here, before the rest of its line is discarded.

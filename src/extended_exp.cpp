@@ -92,7 +92,7 @@ long double ExtendedExp(long double x) {
   // For an infinite x this is infinity minus infinity.
   const long double r = (x - k_real * kLn2Over32Head) - k_real * kLn2Over32Tail;
   if (r != r) return r;
-  if (x > kOverflowBound) return 0x1p16383L * 2;  // overflows, with its flag
+  if (x > kOverflowBound) return 0x1p16383L * 2;    // overflows, with its flag
   if (x < kUnderflowBound) return 0x1p-16445L / 2;  // underflows to 0
 
   const auto k = static_cast<std::int32_t>(k_real);

@@ -99,15 +99,13 @@ void NumberScanner::Add(unsigned char byte) {
         state_ = State::kBroken;
       }
       return;
-    case State::kBroken:
-      return;
+    case State::kBroken: return;
   }
 }
 
 NumberReading NumberScanner::Finish() const {
   using Status = NumberReading::Status;
-  if (state_ != State::kInteger && state_ != State::kFraction &&
-      state_ != State::kExponentDigits) {
+  if (state_ != State::kInteger && state_ != State::kFraction && state_ != State::kExponentDigits) {
     return {Status::kNotANumber, 0};
   }
   bool overflow = false;

@@ -21,9 +21,9 @@
 
 struct NumberReading {
   enum class Status {
-    kNumber,     // value holds the number
-    kNotANumber, // the token breaks the form; value is 0
-    kOverflow,   // finite, but beyond the extended range; value is infinite
+    kNumber,      // value holds the number
+    kNotANumber,  // the token breaks the form; value is 0
+    kOverflow,    // finite, but beyond the extended range; value is infinite
   };
   Status status = Status::kNumber;
   long double value = 0;
@@ -52,8 +52,8 @@ class NumberScanner {
   State state_ = State::kStart;
   bool negative_ = false;
   bool exponent_negative_ = false;
-  long double digits_ = 0;         // the accumulated significant digits
-  int significant_ = 0;            // how many digits are in digits_
+  long double digits_ = 0;           // the accumulated significant digits
+  int significant_ = 0;              // how many digits are in digits_
   std::int64_t integer_excess_ = 0;  // digits before the point beyond the 64
   std::int64_t fraction_count_ = 0;  // digits after the point counted in the value
   std::int64_t exponent_ = 0;

@@ -8,7 +8,7 @@
 namespace {
 
 constexpr int kDecimals = 2;
-constexpr int kDigitCount = 18;       // digits taken from the scaled value
+constexpr int kDigitCount = 18;            // digits taken from the scaled value
 constexpr int kLargestFixedExponent = 35;  // the fixed form ends at 2^120
 constexpr int kSignificantInExponentForm = 2;
 constexpr int kExponentWidth = 4;

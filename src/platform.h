@@ -21,10 +21,10 @@ inline constexpr int kCannotOpenOutput = 105;
 bool OpenStandardInput();
 
 struct ReadResult {
-  std::size_t count = 0;   // bytes delivered
-  bool ended = false;      // the stream has ended for good (no bytes, or the
-                           // writing end of a pipe is gone)
-  int error = kNoError;    // a failed call: its code; nothing delivered
+  std::size_t count = 0;  // bytes delivered
+  bool ended = false;     // the stream has ended for good (no bytes, or the
+                          // writing end of a pipe is gone)
+  int error = kNoError;   // a failed call: its code; nothing delivered
 };
 ReadResult ReadStandardInput(unsigned char* buffer, std::size_t capacity);
 

@@ -16,11 +16,15 @@ extern "C" const char __executable_start[];  // provided by the linker
 namespace platform {
 namespace {
 
-bool DescriptorIsOpen(int fd) { return fcntl(fd, F_GETFD) != -1 || errno != EBADF; }
+bool DescriptorIsOpen(int fd) {
+  return fcntl(fd, F_GETFD) != -1 || errno != EBADF;
+}
 
 }  // namespace
 
-bool OpenStandardInput() { return DescriptorIsOpen(STDIN_FILENO); }
+bool OpenStandardInput() {
+  return DescriptorIsOpen(STDIN_FILENO);
+}
 
 ReadResult ReadStandardInput(unsigned char* buffer, std::size_t capacity) {
   for (;;) {
@@ -78,14 +82,20 @@ std::string ModuleName() {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::uintptr_t ModuleBase() { return reinterpret_cast<std::uintptr_t>(__executable_start); }
+std::uintptr_t ModuleBase() {
+  return reinterpret_cast<std::uintptr_t>(__executable_start);
+}
 
 std::string ToSystemCodePage(std::u8string_view, std::string_view shift_jis) {
   return std::string(shift_jis);
 }
 
-bool PlatformHandlesFailure() { return false; }
+bool PlatformHandlesFailure() {
+  return false;
+}
 
-void ExitProcess(int code) { _exit(code); }
+void ExitProcess(int code) {
+  _exit(code);
+}
 
 }  // namespace platform

@@ -19,7 +19,9 @@ constexpr long double kScaleDeviation = 10;
 constexpr long double kPercent = 100;
 
 // The one place where an extended intermediate becomes a stored double.
-double Store(long double value) { return static_cast<double>(value); }
+double Store(long double value) {
+  return static_cast<double>(value);
+}
 
 }  // namespace
 

@@ -26,6 +26,10 @@ constexpr Text kTexts[] = {
 
 }  // namespace
 
-const Text& GetText(TextId id) { return kTexts[static_cast<int>(id)]; }
+const Text& GetText(TextId id) {
+  return kTexts[static_cast<int>(id)];
+}
 
-std::span<const Text> AllTexts() { return kTexts; }
+std::span<const Text> AllTexts() {
+  return kTexts;
+}

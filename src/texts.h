@@ -35,4 +35,6 @@ const Text& GetText(TextId id);
 std::span<const Text> AllTexts();
 
 // The Shift-JIS bytes of a dialogue text, which are written unchanged.
-inline std::string_view ShiftJis(TextId id) { return GetText(id).shift_jis; }
+inline std::string_view ShiftJis(TextId id) {
+  return GetText(id).shift_jis;
+}
