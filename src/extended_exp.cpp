@@ -4,8 +4,9 @@
 // Taylor series to r^8, whose first omitted term is below 2^-77.
 #include "extended_exp.h"
 
+#include <bit>
+#include <cmath>
 #include <cstdint>
-#include <cstring>
 
 namespace {
 
@@ -70,22 +71,39 @@ constexpr long double kUnderflowBound = -11400.0L;
 // Adding and removing 1.5 * 2^63 rounds to an integer, ties to even.
 constexpr long double kRoundingShift = 0x1.8p63L;
 
-constexpr int kExponentBias = 16383;
-constexpr int kMinNormalExponent = -16382;
+// 2^m as a double, built from its bits, for the normal range of doubles.
+constexpr int kDoubleBias = 1023;
+constexpr int kDoubleMinExponent = -1022;
+constexpr int kDoubleMaxExponent = 1023;
+double DoublePowerOfTwo(int m) {
+  return std::bit_cast<double>(static_cast<std::uint64_t>(m + kDoubleBias) << 52);
+}
 
-// 2^m for a normal m, built from its bits.
-long double PowerOfTwo(int m) {
-  const std::uint64_t significand = std::uint64_t{1} << 63;
-  const auto sign_exponent = static_cast<std::uint16_t>(m + kExponentBias);
-  unsigned char bytes[sizeof(long double)] = {};
-  std::memcpy(bytes, &significand, sizeof significand);
-  std::memcpy(bytes + sizeof significand, &sign_exponent, sizeof sign_exponent);
-  long double result;
-  std::memcpy(&result, bytes, sizeof result);
-  return result;
+// y * 2^m with a single rounding. Doubles cover the whole range that the
+// conversion uses (down to about 2^-1160) in at most two exact steps; only
+// results near the ends of the extended range take the library's ldexp.
+constexpr int kTwoStepLimit = 2 * kDoubleMinExponent;
+long double ScaleByPowerOfTwo(long double y, int m) {
+  if (m >= kDoubleMinExponent && m <= kDoubleMaxExponent) return y * DoublePowerOfTwo(m);
+  if (m < kDoubleMinExponent && m >= kTwoStepLimit) {
+    return (y * DoublePowerOfTwo(kDoubleMinExponent)) * DoublePowerOfTwo(m - kDoubleMinExponent);
+  }
+  return std::ldexp(y, m);
 }
 
 }  // namespace
+
+#if DEVIATION_RANK_PLATFORM_EXP
+
+// The C library's exponential, kept for comparison; the split of an infinite
+// argument is still made, so that it stays an invalid operation.
+long double ExtendedExp(long double x) {
+  const long double infinite_split = x - x;
+  if (infinite_split != 0) return infinite_split;
+  return std::exp(x);
+}
+
+#else
 
 long double ExtendedExp(long double x) {
   const long double k_real = (x * kThirtyTwoOverLn2 + kRoundingShift) - kRoundingShift;
@@ -95,7 +113,9 @@ long double ExtendedExp(long double x) {
   if (x > kOverflowBound) return 0x1p16383L * 2;    // overflows, with its flag
   if (x < kUnderflowBound) return 0x1p-16445L / 2;  // underflows to 0
 
-  const auto k = static_cast<std::int32_t>(k_real);
+  // k_real is a whole number far inside the double range: going through
+  // double avoids the x87 control-word switch of a direct conversion.
+  const auto k = static_cast<std::int32_t>(static_cast<double>(k_real));
   const HighLow& fraction = kExp2Fractions[k & 31];
   const int m = k >> 5;  // floor(k / 32)
 
@@ -104,9 +124,7 @@ long double ExtendedExp(long double x) {
   p = r + r * r * p;  // e^r - 1
   long double y = fraction.high + (fraction.low + fraction.high * p);
 
-  // y lies in [0.7, 1.5); scale in two halves where 2^m alone is not normal
-  // or the product could leave the range, so that only the last step rounds.
-  if (m > kMinNormalExponent + 2 && m < kExponentBias - 1) return y * PowerOfTwo(m);
-  const int half = m / 2;
-  return (y * PowerOfTwo(half)) * PowerOfTwo(m - half);
+  return ScaleByPowerOfTwo(y, m);
 }
+
+#endif

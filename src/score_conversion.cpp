@@ -1,7 +1,10 @@
 #include "score_conversion.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
+#include "density_fast_path.h"
 #include "extended_exp.h"
 
 namespace {
@@ -23,12 +26,40 @@ double Store(long double value) {
   return static_cast<double>(value);
 }
 
+// Store(a + b) with the sum at extended precision, the step of both running
+// chains. The double sum is the same unless the extended sum lands exactly
+// halfway between two doubles, which needs the rounding error of the double
+// sum to lie within 2^-64 of half a unit; only then is the x87 asked.
+double StoreSum(double a, double b) {
+  constexpr std::uint64_t kSignificandMask = (std::uint64_t{1} << 52) - 1;
+  constexpr std::uint64_t kExponentUnit = std::uint64_t{1} << 52;
+  const double sum = a + b;
+  const double b_virtual = sum - a;
+  const double error = (a - (sum - b_virtual)) + (b - b_virtual);  // a + b = sum + error
+  if (error == 0) return sum;
+  const auto bits = std::bit_cast<std::uint64_t>(sum);
+  const std::uint64_t exponent_bits = bits & ~kSignificandMask & ~(std::uint64_t{1} << 63);
+  if (exponent_bits > 64 * kExponentUnit && (bits & kSignificandMask) != 0) {
+    const double half_unit = std::bit_cast<double>(exponent_bits - 53 * kExponentUnit);
+    const double extended_unit = std::bit_cast<double>(exponent_bits - 63 * kExponentUnit);
+    if (std::fabs(error) < half_unit - extended_unit) return sum;
+  }
+  return Store(static_cast<long double>(a) + b);
+}
+
 }  // namespace
 
-double NormalDensity(double x) {
+double NormalDensityByDefinition(double x) {
   const long double wide = x;
   const long double q = -(wide * wide) / 2;
   return Store(ExtendedExp(q) / std::sqrt(kTwoPi));
+}
+
+double NormalDensity(double x) {
+#if !DEVIATION_RANK_PLATFORM_EXP
+  if (double density; density_fast_path::TryDensity(x, density)) return density;
+#endif
+  return NormalDensityByDefinition(x);
 }
 
 double AreaFromMean(double z) {
@@ -40,14 +71,14 @@ double AreaFromMean(double z) {
   double abscissae[kInteriorOrdinates];
   double t = 0;
   for (double& abscissa : abscissae) {
-    t = Store(static_cast<long double>(t) + h);
+    t = StoreSum(t, h);
     abscissa = t;
   }
   double ordinates[kInteriorOrdinates];
   for (int i = 0; i < kInteriorOrdinates; ++i) ordinates[i] = NormalDensity(abscissae[i]);
 
   double s = Store(static_cast<long double>(NormalDensity(0)) / 2);
-  for (double ordinate : ordinates) s = Store(static_cast<long double>(ordinate) + s);
+  for (double ordinate : ordinates) s = StoreSum(ordinate, s);
   // The last ordinate is taken at z itself, not at the accumulated abscissa.
   s = Store(static_cast<long double>(NormalDensity(z)) / 2 + s);
   return Store(static_cast<long double>(s) * h);

@@ -10,8 +10,13 @@
 
 #include "extended.h"
 
-// The standard normal density, e^(-x^2/2) / sqrt(2 pi).
+// The standard normal density, e^(-x^2/2) / sqrt(2 pi): q := -(x x)/2,
+// e := e^q and d := e / sqrt(2 pi) at extended precision, d rounded to double.
 double NormalDensity(double x);
+
+// The same, always by the extended steps above; NormalDensity takes a faster
+// road to the same double where it can.
+double NormalDensityByDefinition(double x);
 
 // The trapezoid approximation of the integral of NormalDensity from 0 to z;
 // negative for negative z.

@@ -96,6 +96,33 @@ def two_pi_literal():
     return [f"constexpr long double kTwoPi = {extended_literal(Fraction('6.283185307179586477'))};"]
 
 
+def density_table():
+    """Double-double 2^(j/32) / s, j = 0 .. 31, where s is the extended square
+    root of the extended 2 pi, with the high part split in two 26-bit halves
+    for exact products; and ln 2 / 32 in two doubles, the head short enough
+    that k times it is exact for |k| < 2^15."""
+    getcontext().prec = 80
+    two_pi = extended_value(Fraction("6.283185307179586477"))
+    root = extended_value(Fraction((Decimal(two_pi.numerator) / Decimal(two_pi.denominator)).sqrt()))
+    lines = []
+    for j in range(32):
+        exact = Fraction(Decimal(2) ** (Decimal(j) / Decimal(32))) / root
+        high = float(exact)
+        low = float(exact - Fraction(high))
+        c = 134217729.0 * high
+        head = c - (c - high)
+        tail = high - head
+        lines.append(f"    {{{high.hex()}, {low.hex()}, {head.hex()}, {tail.hex()}}},")
+    ln2_32 = Fraction(Decimal(2).ln()) / 32
+    m, e = extended_parts(ln2_32)
+    head = Fraction(m >> 26 << 26) * Fraction(2) ** e  # 38 significant bits
+    lines.append("};")
+    lines.append(f"inline constexpr double kLn2Over32Head = {float(head).hex()};")
+    lines.append(f"inline constexpr double kLn2Over32Tail = {float(ln2_32 - head).hex()};")
+    lines.append(f"inline constexpr double kThirtyTwoOverLn2 = {float(1 / ln2_32).hex()};")
+    return lines
+
+
 def sjis_escape(text: str) -> str:
     out = []
     for b in text.encode("cp932"):
@@ -130,6 +157,7 @@ BLOCKS = {
     "exp2": ("src/extended_exp.cpp", lambda p: exp2_fractions()),
     "ln2": ("src/extended_exp.cpp", lambda p: ln2_over_32()),
     "two_pi": ("src/score_conversion.cpp", lambda p: two_pi_literal()),
+    "density": ("src/density_fast_path.h", lambda p: density_table()),
     "texts": ("src/texts.cpp", sjis_texts),
 }
 
