@@ -7,7 +7,10 @@ scores in mixed forms ending in 0, runs each build with standard input and
 output redirected to files, and prints scores per second and peak resident
 memory. It also checks that both builds wrote the same bytes.
 
-  python3 bench/batch.py [--scores N] [--runs R] [--memory]
+  python3 bench/batch.py [--scores N] [--runs R] [--sweep] [--memory]
+
+--sweep also runs every two-decimal score from -100.00 to 900.00 through both
+builds and compares their output byte for byte.
 
 --memory also compares the peak memory of a one-line input with that of a
 1 GiB input (a 512 MiB number token and a 512 MiB line of trailing text) fed
@@ -116,6 +119,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--scores", type=int, default=1_000_000)
     parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--sweep", action="store_true")
     parser.add_argument("--memory", action="store_true")
     args = parser.parse_args()
 
@@ -143,6 +147,23 @@ def main():
               f"outputs {'identical' if same else 'DIFFER'}")
         if not same:
             sys.exit(1)
+
+    if args.sweep:
+        with tempfile.TemporaryDirectory() as folder:
+            source = Path(folder) / "sweep.txt"
+            # 0.00 would end the run: it comes last.
+            lines = [f"{n / 100:.2f}\n" for n in range(-10000, 90001) if n != 0] + ["0.00\n"]
+            source.write_text("".join(lines))
+            outputs = []
+            for name, program in programs.items():
+                target = Path(folder) / f"{name}.sweep"
+                run_once(program, source, target)
+                outputs.append(target)
+            same = filecmp.cmp(*outputs, shallow=False)
+            print(f"sweep of {len(lines)} scores from -100.00 to 900.00: outputs "
+                  f"{'identical' if same else 'DIFFER'}")
+            if not same:
+                sys.exit(1)
 
     if args.memory:
         program = programs["own exponential"]

@@ -45,7 +45,8 @@ BENCHMARK(BM_AreaFromMean);
 void BM_NumberText(benchmark::State& state) {
   const auto values = Samples<double>(std::uniform_real_distribution<double>(-1, 101));
   std::size_t i = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(NumberText(values[i++ & 1023]));
+  NumberTextBuffer buffer;
+  for (auto _ : state) benchmark::DoNotOptimize(NumberText(values[i++ & 1023], buffer));
 }
 BENCHMARK(BM_NumberText);
 

@@ -3,7 +3,7 @@
 // The density is defined at extended precision: e := e^q, d := e / sqrt(2 pi),
 // both rounded to 64-bit significands, then d rounded to double. Only that
 // double is ever used. Here e^q / sqrt(2 pi) is evaluated in double-double
-// arithmetic on the SSE unit to about 2^-66 relative, much faster than the x87
+// arithmetic on the SSE unit to about 2^-64 relative, much faster than the x87
 // can, and rounded to double directly. The extended road lies within 2^-62 of
 // the exact value (its exponential is within one unit in the last place, the
 // division adds half a unit), so both give the same double unless the value
@@ -12,8 +12,6 @@
 // road declines and the caller takes the extended one.
 #pragma once
 
-#include <bit>
-#include <cmath>
 #include <cstdint>
 
 #include "extended.h"
@@ -72,100 +70,17 @@ inline constexpr double kThirtyTwoOverLn2 = 0x1.71547652b82fep+5;
 // END GENERATED density
 // clang-format on
 
-// e^(-x^2/2) / sqrt(2 pi) is a normal double up to |x| = 37.4 (x^2/2 = 700),
-// and rounds to 0 from 38.6 on (x^2/2 = 745, e^-745 / sqrt(2 pi) < 2^-1075).
-inline constexpr double kLargestNormalX = 37;
-inline constexpr double kZeroBeyondX = 38.7;
-// A value is decided when it lies farther than this, in units of the last
-// place, from a point halfway between two doubles: 2^-60 relative is at most
-// 2^-7 units.
-inline constexpr double kDecidedBelow = 0.5 - 0x1p-7;
-inline constexpr double kSmallestSquare = 0x1p-900;
+// The densities of x[0 .. count), count a multiple of kBlock: decided[i] is
+// not 0 where density[i] was found; the others are left to the extended
+// road. Uses four lanes with exact fused products where the processor has
+// AVX2 and FMA, else two SSE2 lanes.
+inline constexpr int kBlock = 4;
+void TryDensities(const double* x, double* density, std::int64_t* decided, int count);
 
-// Sets `density` to the double of e^q / sqrt(2 pi), where q is -(x x)/2
-// rounded to a 64-bit significand, and returns true; or returns false when
-// the extended road must decide.
-inline bool TryDensity(double x, double& density) {
-  constexpr double kSplitter = 134217729.0;  // 2^27 + 1: splits a double in halves
-  constexpr std::uint64_t kSignificandMask = (std::uint64_t{1} << 52) - 1;
-  constexpr std::uint64_t kExponentUnit = std::uint64_t{1} << 52;
-
-  // Checked before squaring, which must not overflow: no finite score may
-  // raise a floating-point flag. An infinite x must fault on the extended road.
-  const double magnitude = std::fabs(x);
-  if (!(magnitude <= kLargestNormalX)) {
-    if (magnitude > kZeroBeyondX && magnitude != INFINITY) {
-      density = 0;
-      return true;
-    }
-    return false;
-  }
-
-  // x x = square + square_low exactly.
-  const double square = x * x;
-  const double x_split = kSplitter * x;
-  const double x_head = x_split - (x_split - x);
-  const double x_tail = x - x_head;
-  const double square_low = ((x_head * x_head - square) + 2 * x_head * x_tail) + x_tail * x_tail;
-
-  // Round the exact square to a 64-bit significand, as the extended product
-  // does: square_low to a multiple of 2^-11 units of square, ties to even.
-  // Tiny squares (x = 0 among them) leave no room for the grain below.
-  const auto square_bits = std::bit_cast<std::uint64_t>(square);
-  if (square < kSmallestSquare) return false;
-  if ((square_bits & kSignificandMask) == 0 && square_low != 0) return false;
-  // grain = 2^-63 of the square's binade; 1/grain is exact too.
-  const std::uint64_t exponent_bits = square_bits & ~kSignificandMask;
-  const double grain = std::bit_cast<double>(exponent_bits - 63 * kExponentUnit);
-  const double inverse_grain =
-      std::bit_cast<double>((2 * std::uint64_t{1023} + 63) * kExponentUnit - exponent_bits);
-  constexpr double kRoundingShift52 = 0x1.8p52;
-  const double low_rounded =
-      ((square_low * inverse_grain + kRoundingShift52) - kRoundingShift52) * grain;
-  const double q_high = -square / 2;
-  const double q_low = -low_rounded / 2;
-
-  // q = k ln2/32 + r; k = 32 m + j.
-  constexpr double kRoundingShift = 0x1.8p52;
-  const double k_real = (q_high * kThirtyTwoOverLn2 + kRoundingShift) - kRoundingShift;
-  const auto k = static_cast<std::int32_t>(k_real);
-  const double a = q_high - k_real * kLn2Over32Head;  // exact
-  const double b = q_low - k_real * kLn2Over32Tail;
-  const double r = a + b;  // r + r_low = a + b exactly
-  const double b_virtual = r - a;
-  const double r_low = (a - (r - b_virtual)) + (b - b_virtual);
-
-  // e^r - 1 - r = r^2/2 + ... + r^7/5040, small enough for double.
-  const double p =
-      r * r *
-      (0.5 + r * (1.0 / 6 + r * (1.0 / 24 + r * (1.0 / 120 + r * (1.0 / 720 + r * (1.0 / 5040))))));
-  const double tail = r_low + r_low * r + p;
-
-  // T * (1 + r + tail), with T * r exact as a double-double.
-  const ScaledExp2& t = kScaledExp2[k & 31];
-  const double split = kSplitter * r;
-  const double r_head = split - (split - r);
-  const double r_tail = r - r_head;
-  const double product = t.high * r;
-  const double product_low =
-      ((t.high_head * r_head - product) + t.high_head * r_tail + t.high_tail * r_head) +
-      t.high_tail * r_tail;
-  const double sum = t.high + product;  // |product| < |t.high| / 64
-  const double sum_low = product - (sum - t.high);
-  const double low = (((t.low + t.high * tail) + t.low * r) + product_low) + sum_low;
-  const double value = sum + low;
-  const double value_low = low - (value - sum);
-
-  // value is the nearest double to value + value_low; is it surely the one
-  // the extended road rounds to?
-  const auto bits = std::bit_cast<std::uint64_t>(value);
-  if ((bits & kSignificandMask) == 0) return false;  // the step below halves
-  const double ulp = std::bit_cast<double>((bits & ~kSignificandMask) - 52 * kExponentUnit);
-  if (!(std::fabs(value_low) < kDecidedBelow * ulp)) return false;
-
-  const int m = k >> 5;  // floor(k / 32), >= -1011 here
-  density = value * std::bit_cast<double>(static_cast<std::uint64_t>(m + 1023) << 52);
-  return true;
-}
+// The two ways TryDensities may take, for the tests: two SSE2 lanes (any
+// x86), and four AVX2 lanes (only where HasFourLanes()).
+void TryDensitiesTwoLanes(const double* x, double* density, std::int64_t* decided, int count);
+void TryDensitiesFourLanes(const double* x, double* density, std::int64_t* decided, int count);
+bool HasFourLanes();
 
 }  // namespace density_fast_path

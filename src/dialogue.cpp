@@ -63,7 +63,8 @@ void RunDialogue() {
     CheckFloatingPointFaults();
 
     WriteText(TextId::kBeforeNumber);
-    Output.Write(NumberText(TopPercent));
+    NumberTextBuffer number;
+    Output.Write(NumberText(TopPercent, number));
     WriteText(TextId::kAfterNumber);
     Output.WriteLineEnd();
     Output.EndStatement();

@@ -8,6 +8,18 @@
 #include <cmath>
 #include <cstdint>
 
+#if DEVIATION_RANK_PLATFORM_EXP
+
+// The C library's exponential, kept for comparison; the split of an infinite
+// argument is still made, so that it stays an invalid operation.
+long double ExtendedExp(long double x) {
+  const long double infinite_split = x - x;
+  if (infinite_split != 0) return infinite_split;
+  return std::exp(x);
+}
+
+#else
+
 namespace {
 
 // clang-format off
@@ -92,18 +104,6 @@ long double ScaleByPowerOfTwo(long double y, int m) {
 }
 
 }  // namespace
-
-#if DEVIATION_RANK_PLATFORM_EXP
-
-// The C library's exponential, kept for comparison; the split of an infinite
-// argument is still made, so that it stays an invalid operation.
-long double ExtendedExp(long double x) {
-  const long double infinite_split = x - x;
-  if (infinite_split != 0) return infinite_split;
-  return std::exp(x);
-}
-
-#else
 
 long double ExtendedExp(long double x) {
   const long double k_real = (x * kThirtyTwoOverLn2 + kRoundingShift) - kRoundingShift;

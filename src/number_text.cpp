@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "decimal_powers.h"
 
@@ -17,37 +18,65 @@ constexpr std::uint64_t kTenTo18 = 1000000000000000000ULL;
 // exponent that never exceeds that of 2^e.
 constexpr int kLog10Of2 = 19728;
 
-// Rounds a non-negative value below 2^63 to an integer, ties to even: adding
-// and removing 2^63 leaves no fraction bits in the extended significand.
+// The two parts of an extended value: the 64-bit significand (with its
+// explicit leading bit) and the biased exponent with the sign.
+struct ExtendedBits {
+  std::uint64_t significand;
+  std::uint16_t sign_exponent;
+};
+ExtendedBits BitsOf(long double x) {
+  ExtendedBits bits;
+  std::memcpy(&bits.significand, &x, sizeof bits.significand);
+  std::memcpy(&bits.sign_exponent, reinterpret_cast<const char*>(&x) + sizeof bits.significand,
+              sizeof bits.sign_exponent);
+  return bits;
+}
+
+// The binary exponent e of a positive normal x = 2^e * 1.f.
+int BinaryExponent(long double x) {
+  constexpr int kBias = 16383;
+  return (BitsOf(x).sign_exponent & 0x7FFF) - kBias;
+}
+
+// Rounds a non-negative value below 2^63 to an integer, ties to even: after
+// adding 2^63 the significand holds 2^63 plus the rounded value exactly.
 std::uint64_t RoundToInteger(long double x) {
   constexpr long double kShift = 0x1p63L;
-  return static_cast<std::uint64_t>((x + kShift) - kShift);
+  return BitsOf(x + kShift).significand - (std::uint64_t{1} << 63);
 }
 
-// Adds one unit at the last digit of digits[0, length); true when the carry
-// runs out of the front.
-bool CarryInto(std::string& digits, std::size_t length) {
-  for (std::size_t i = length; i-- > 0;) {
-    if (digits[i] != '9') {
-      ++digits[i];
-      return false;
-    }
-    digits[i] = '0';
+// A run of decimal digits, with room for a carry into a new first digit.
+struct Digits {
+  char digit[NumberTextBuffer::kCapacity];
+  int count = 0;
+
+  void Append(char c, int times = 1) {
+    std::memset(digit + count, c, static_cast<std::size_t>(times));
+    count += times;
   }
-  return true;
-}
 
-// Rounds the digit string to its first `keep` digits, half up by the first
-// dropped digit alone; a carry out of the front becomes a new leading 1.
-void RoundHalfUp(std::string& digits, std::size_t keep) {
-  const bool up = digits[keep] >= '5';
-  digits.resize(keep);
-  if (up && CarryInto(digits, keep)) digits.insert(digits.begin(), '1');
-}
+  // Keeps the first `keep` digits, rounded half up by the first dropped digit
+  // alone; a carry out of the front becomes a new leading 1.
+  void RoundHalfUp(int keep) {
+    const bool up = digit[keep] >= '5';
+    count = keep;
+    if (!up) return;
+    for (int i = keep - 1; i >= 0; --i) {
+      if (digit[i] != '9') {
+        ++digit[i];
+        return;
+      }
+      digit[i] = '0';
+    }
+    std::memmove(digit + 1, digit, static_cast<std::size_t>(count));
+    digit[0] = '1';
+    ++count;
+  }
+};
 
 }  // namespace
 
-std::string NumberText(double value) {
+std::string_view NumberText(double value, NumberTextBuffer& buffer) {
   const bool negative = std::signbit(value);
   const long double magnitude = std::fabs(static_cast<long double>(value));
 
@@ -56,7 +85,7 @@ std::string NumberText(double value) {
   int k = 0;
   if (magnitude >= 10) {
     for (;;) {
-      const int j = std::ilogb(scaled) * kLog10Of2 / 65536;
+      const int j = BinaryExponent(scaled) * kLog10Of2 / 65536;
       if (j == 0) break;
       k += j;
       scaled = DivideByPowerOfTen(scaled, j);
@@ -65,46 +94,53 @@ std::string NumberText(double value) {
 
   // 18 digits, with a leading 1 in front when the rounding reaches 10^18.
   std::uint64_t n = RoundToInteger(scaled * SmallPowerOfTen(17));
-  std::string digits;
+  Digits digits;
   if (n >= kTenTo18) {
-    digits = "1";
+    digits.Append('1');
     n -= kTenTo18;
   }
-  const std::string eighteen = std::to_string(n);
-  digits.append(kDigitCount - eighteen.size(), '0');
-  digits += eighteen;
-  // The decimal exponent of digits[0].
-  int lead_exponent = k + (digits.size() > kDigitCount ? 1 : 0);
+  for (int i = digits.count + kDigitCount - 1; i >= digits.count; --i, n /= 10) {
+    digits.digit[i] = static_cast<char>('0' + n % 10);
+  }
+  digits.count += kDigitCount;
+  // The decimal exponent of the first digit.
+  int lead_exponent = k + (digits.count > kDigitCount ? 1 : 0);
 
-  std::string text;
+  char* out = buffer.bytes + kNumberFieldWidth;  // room for the padding
+  char* const text = out;
   if (k <= kLargestFixedExponent) {
     // Digits down to 10^-2; those beyond the 18 taken are zeros.
-    const std::size_t wanted = static_cast<std::size_t>(lead_exponent + 1 + kDecimals);
-    if (wanted >= digits.size()) {
-      digits.append(wanted - digits.size(), '0');
+    const int wanted = lead_exponent + 1 + kDecimals;
+    if (wanted >= digits.count) {
+      digits.Append('0', wanted - digits.count);
     } else {
-      RoundHalfUp(digits, wanted);
+      digits.RoundHalfUp(wanted);
     }
-    if (negative) text += '-';
-    text.append(digits, 0, digits.size() - kDecimals);
-    text += '.';
-    text.append(digits, digits.size() - kDecimals, kDecimals);
+    if (negative) *out++ = '-';
+    const int integer_digits = digits.count - kDecimals;
+    std::memcpy(out, digits.digit, static_cast<std::size_t>(integer_digits));
+    out += integer_digits;
+    *out++ = '.';
+    std::memcpy(out, digits.digit + integer_digits, kDecimals);
+    out += kDecimals;
   } else {
-    RoundHalfUp(digits, kSignificantInExponentForm);
-    if (digits.size() > kSignificantInExponentForm) {
-      digits.resize(kSignificantInExponentForm);
-      ++lead_exponent;
+    digits.RoundHalfUp(kSignificantInExponentForm);
+    if (digits.count > kSignificantInExponentForm) ++lead_exponent;  // carried
+    *out++ = negative ? '-' : ' ';
+    *out++ = digits.digit[0];
+    *out++ = '.';
+    *out++ = digits.digit[1];
+    *out++ = 'E';
+    *out++ = lead_exponent < 0 ? '-' : '+';
+    int exponent = lead_exponent < 0 ? -lead_exponent : lead_exponent;
+    for (int i = kExponentWidth - 1; i >= 0; --i, exponent /= 10) {
+      out[i] = static_cast<char>('0' + exponent % 10);
     }
-    text += negative ? '-' : ' ';
-    text += digits[0];
-    text += '.';
-    text += digits[1];
-    text += 'E';
-    text += lead_exponent < 0 ? '-' : '+';
-    const std::string exponent = std::to_string(lead_exponent < 0 ? -lead_exponent : lead_exponent);
-    text.append(kExponentWidth - exponent.size(), '0');
-    text += exponent;
+    out += kExponentWidth;
   }
-  if (text.size() < kNumberFieldWidth) text.insert(0, kNumberFieldWidth - text.size(), ' ');
-  return text;
+  // Right-justified in the field; a longer text stands whole.
+  const auto length = static_cast<int>(out - text);
+  const int padding = length < kNumberFieldWidth ? kNumberFieldWidth - length : 0;
+  std::memset(text - padding, ' ', static_cast<std::size_t>(padding));
+  return {text - padding, static_cast<std::size_t>(length + padding)};
 }

@@ -10,12 +10,19 @@
 // so negative zero and tiny negative values show as -0.00.
 #pragma once
 
-#include <string>
+#include <string_view>
 
 #include "extended.h"
 
 inline constexpr int kNumberFieldWidth = 5;
 
+// Room for the longest text: the padding, a sign, a leading 1 and 36 more
+// integer digits, the point and 2 decimals.
+struct NumberTextBuffer {
+  static constexpr int kCapacity = 48;
+  char bytes[kNumberFieldWidth + kCapacity];
+};
+
 // The text of a finite value, padded on the left to kNumberFieldWidth; a
-// longer text is returned whole.
-std::string NumberText(double value);
+// longer text is returned whole. The text lives in `buffer`.
+std::string_view NumberText(double value, NumberTextBuffer& buffer);

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "density_fast_path.h"
 #include "extended_exp.h"
@@ -17,6 +18,8 @@ constexpr long double kTwoPi = 0xC90FDAA22168C235p-61L;
 
 constexpr int kIntervals = 100;
 constexpr int kInteriorOrdinates = kIntervals - 1;
+// A chain's sums are checked two at a time: room for one more.
+constexpr int kChainRoom = kInteriorOrdinates + 1;
 constexpr long double kScaleMean = 50;
 constexpr long double kScaleDeviation = 10;
 constexpr long double kPercent = 100;
@@ -26,25 +29,76 @@ double Store(long double value) {
   return static_cast<double>(value);
 }
 
-// Store(a + b) with the sum at extended precision, the step of both running
-// chains. The double sum is the same unless the extended sum lands exactly
-// halfway between two doubles, which needs the rounding error of the double
-// sum to lie within 2^-64 of half a unit; only then is the x87 asked.
-double StoreSum(double a, double b) {
-  constexpr std::uint64_t kSignificandMask = (std::uint64_t{1} << 52) - 1;
-  constexpr std::uint64_t kExponentUnit = std::uint64_t{1} << 52;
-  const double sum = a + b;
-  const double b_virtual = sum - a;
-  const double error = (a - (sum - b_virtual)) + (b - b_virtual);  // a + b = sum + error
-  if (error == 0) return sum;
-  const auto bits = std::bit_cast<std::uint64_t>(sum);
-  const std::uint64_t exponent_bits = bits & ~kSignificandMask & ~(std::uint64_t{1} << 63);
-  if (exponent_bits > 64 * kExponentUnit && (bits & kSignificandMask) != 0) {
-    const double half_unit = std::bit_cast<double>(exponent_bits - 53 * kExponentUnit);
-    const double extended_unit = std::bit_cast<double>(exponent_bits - 63 * kExponentUnit);
-    if (std::fabs(error) < half_unit - extended_unit) return sum;
+// The running sums c[i] = Store(c[i-1] + a[i]), each sum taken at extended
+// precision and stored as double: the two chains of the trapezoid rule.
+// A plain double sum gives the same double unless the extended rounding moves
+// the sum onto a point halfway between two doubles, which needs the double
+// sum's rounding error to lie within 2^-64 of half a unit without being half
+// a unit (then the sum is a tie either way). So the chain runs on plain double
+// sums, keeping their exact errors; then the errors are checked, and only
+// if one lies that close is the x87 asked.
+// The chain from index `from` on, every sum on the x87.
+template <typename Addend>
+double ChainOnX87(double before, Addend addend, double* sums, int from) {
+  double c = before;
+  for (int i = from; i < kInteriorOrdinates; ++i) {
+    sums[i] = c = Store(static_cast<long double>(c) + addend(i));
   }
-  return Store(static_cast<long double>(a) + b);
+  return c;
+}
+
+template <typename Addend>
+double ChainOfSums(double start, Addend addend, double* sums) {
+  constexpr std::uint64_t kExponentMask = std::uint64_t{0x7FF} << 52;
+  double errors[kChainRoom];
+  double c = start;
+  for (int i = 0; i < kInteriorOrdinates; ++i) {
+    const double a = addend(i);
+    const double sum = c + a;
+    const double a_virtual = sum - c;
+    errors[i] = (c - (sum - a_virtual)) + (a - a_virtual);  // c + a = sum + error
+    sums[i] = c = sum;
+  }
+  // With 2^E the power of two at the bottom of the sum's binade, the
+  // dangerous errors lie just under half a unit, 2^(E-53), within one
+  // extended unit, 2^(E-63); at a power of two the units below are half as
+  // large, so that band is checked too. Branch-free, several lanes at a time.
+  // Sums too small for the units to be normal run on the x87 (the abscissae
+  // grow in magnitude, and the ordinate sums stay above 0.19, so the first
+  // sum tells).
+  constexpr double kSmallestChecked = 0x1p-900;
+  if (!(std::fabs(sums[0]) >= kSmallestChecked)) return ChainOnX87(start, addend, sums, 0);
+  // Two lanes to an SSE register; the odd last lane repeats an exact sum.
+  using Real2 = double __attribute__((vector_size(16)));
+  using Bits2 = std::uint64_t __attribute__((vector_size(16)));
+  using Mask2 = std::int64_t __attribute__((vector_size(16)));
+  constexpr std::uint64_t kSignBit = std::uint64_t{1} << 63;
+  errors[kInteriorOrdinates] = 0;
+  sums[kInteriorOrdinates] = c;
+  Mask2 undecided_lanes = {};
+  for (int i = 0; i < kChainRoom; i += 2) {
+    Real2 sum;
+    Real2 signed_error;
+    std::memcpy(&sum, sums + i, sizeof sum);
+    std::memcpy(&signed_error, errors + i, sizeof signed_error);
+    const Real2 power = std::bit_cast<Real2>(std::bit_cast<Bits2>(sum) & kExponentMask);
+    const Real2 error = std::bit_cast<Real2>(std::bit_cast<Bits2>(signed_error) & ~kSignBit);
+    const Real2 above = power * 0x1p-53 - error;  // exact where it matters
+    const Real2 below = power * 0x1p-54 - error;
+    undecided_lanes |=
+        ((above > 0) & (above <= power * 0x1p-63)) | ((below > 0) & (below <= power * 0x1p-64));
+  }
+  const bool undecided = (undecided_lanes[0] | undecided_lanes[1]) != 0;
+  if (!undecided) return c;
+  // Rare: ask the x87 where it matters. Mostly it agrees, and the chain
+  // stands; where it does not, the chain runs on from there on the x87.
+  for (int i = 0; i < kInteriorOrdinates; ++i) {
+    const double before = i == 0 ? start : sums[i - 1];
+    if (Store(static_cast<long double>(before) + addend(i)) != sums[i]) {
+      return ChainOnX87(before, addend, sums, i);
+    }
+  }
+  return c;
 }
 
 }  // namespace
@@ -55,32 +109,60 @@ double NormalDensityByDefinition(double x) {
   return Store(ExtendedExp(q) / std::sqrt(kTwoPi));
 }
 
-double NormalDensity(double x) {
-#if !DEVIATION_RANK_PLATFORM_EXP
-  if (double density; density_fast_path::TryDensity(x, density)) return density;
+namespace {
+
+// Rounds a count of densities up to whole blocks of the fast road.
+constexpr int WholeBlocks(int count) {
+  return (count + density_fast_path::kBlock - 1) / density_fast_path::kBlock *
+         density_fast_path::kBlock;
+}
+
+// The densities of x[0 .. count), by the fast road where it decides; both
+// arrays have room for whole blocks, and the x beyond count are finite.
+void Densities(const double* x, double* density, int count) {
+#if DEVIATION_RANK_PLATFORM_EXP
+  for (int i = 0; i < count; ++i) density[i] = NormalDensityByDefinition(x[i]);
+#else
+  std::int64_t decided[WholeBlocks(kInteriorOrdinates + 2)];
+  density_fast_path::TryDensities(x, density, decided, WholeBlocks(count));
+  for (int i = 0; i < count; ++i) {
+    if (!decided[i]) density[i] = NormalDensityByDefinition(x[i]);
+  }
 #endif
-  return NormalDensityByDefinition(x);
+}
+
+}  // namespace
+
+double NormalDensity(double x) {
+  double x_block[WholeBlocks(1)] = {x};
+  double density[WholeBlocks(1)];
+  Densities(x_block, density, 1);
+  return density[0];
 }
 
 double AreaFromMean(double z) {
   const double h = Store(static_cast<long double>(z) / kIntervals);
 
-  // The abscissae are accumulated by repeated addition, not k * h. They form
-  // the only chain besides the sum, so they come first and the densities,
-  // independent of each other, can then overlap in the processor.
-  double abscissae[kInteriorOrdinates];
-  double t = 0;
-  for (double& abscissa : abscissae) {
-    t = StoreSum(t, h);
-    abscissa = t;
-  }
-  double ordinates[kInteriorOrdinates];
-  for (int i = 0; i < kInteriorOrdinates; ++i) ordinates[i] = NormalDensity(abscissae[i]);
+  // The abscissae are accumulated by repeated addition, not k * h. Then the
+  // densities, independent of each other, are taken together, several to a
+  // vector register: the interior ones, then 0 and z itself (the last
+  // ordinate is taken at z, not at the accumulated abscissa).
+  constexpr int kDensities = kInteriorOrdinates + 2;
+  double x[WholeBlocks(kDensities)] = {};
+  ChainOfSums(
+      0, [h](int) { return h; }, x);
+  x[kInteriorOrdinates] = 0;
+  x[kInteriorOrdinates + 1] = z;
+  double ordinates[WholeBlocks(kDensities)];
+  Densities(x, ordinates, kDensities);
+  const double at_zero = ordinates[kInteriorOrdinates];
+  const double at_z = ordinates[kInteriorOrdinates + 1];
 
-  double s = Store(static_cast<long double>(NormalDensity(0)) / 2);
-  for (double ordinate : ordinates) s = StoreSum(ordinate, s);
-  // The last ordinate is taken at z itself, not at the accumulated abscissa.
-  s = Store(static_cast<long double>(NormalDensity(z)) / 2 + s);
+  double partial_sums[kChainRoom];
+  double s = ChainOfSums(
+      Store(static_cast<long double>(at_zero) / 2), [&ordinates](int i) { return ordinates[i]; },
+      partial_sums);
+  s = Store(static_cast<long double>(at_z) / 2 + s);
   return Store(static_cast<long double>(s) * h);
 }
 
