@@ -2,12 +2,33 @@
 #include "texts.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <iconv.h>
+#endif
+
 namespace {
 
+#ifdef _WIN32
+std::string ToCodePage932(std::u8string_view text) {
+  const auto* utf8 = reinterpret_cast<const char*>(text.data());
+  const int size = static_cast<int>(text.size());
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(static_cast<std::size_t>(
+      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, size, wide.data(), size)));
+  std::string out(text.size() * 2, '\0');
+  BOOL lossy = FALSE;
+  out.resize(static_cast<std::size_t>(WideCharToMultiByte(932, 0, wide.data(),
+                                                          static_cast<int>(wide.size()),
+                                                          out.data(), static_cast<int>(out.size()),
+                                                          nullptr, &lossy)));
+  return lossy ? "not convertible" : out;
+}
+#else
 std::string ToCodePage932(std::u8string_view text) {
   iconv_t converter = iconv_open("CP932", "UTF-8");
   if (converter == reinterpret_cast<iconv_t>(-1)) return "iconv cannot convert to CP932";
@@ -23,6 +44,7 @@ std::string ToCodePage932(std::u8string_view text) {
   out.resize(out.size() - out_left);
   return out;
 }
+#endif
 
 TEST(Texts, ShiftJisBytesMatchTheReadableText) {
   for (const Text& text : AllTexts()) {
