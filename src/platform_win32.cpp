@@ -10,7 +10,9 @@
 namespace platform {
 namespace {
 
-bool Usable(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+bool Usable(HANDLE handle) {
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+}
 
 HANDLE input_handle = nullptr;
 HANDLE output_handle = nullptr;
@@ -50,16 +52,14 @@ OpenResult OpenStandardOutput() {
   output_handle = GetStdHandle(STD_OUTPUT_HANDLE);
   if (!Usable(output_handle)) return {false, OutputKind::kOther, kCannotOpenOutput};
   switch (GetFileType(output_handle)) {
-    case FILE_TYPE_CHAR:
-      return {true, OutputKind::kConsole, kNoError};
+    case FILE_TYPE_CHAR: return {true, OutputKind::kConsole, kNoError};
     case FILE_TYPE_UNKNOWN: {
       const DWORD error = GetLastError();
       CloseHandle(output_handle);
       return {false, OutputKind::kOther,
               error != NO_ERROR ? static_cast<int>(error) : kCannotOpenOutput};
     }
-    default:
-      return {true, OutputKind::kOther, kNoError};
+    default: return {true, OutputKind::kOther, kNoError};
   }
 }
 
@@ -90,7 +90,9 @@ std::string ModuleName() {
   return std::string(path + start, path + length);
 }
 
-std::uintptr_t ModuleBase() { return reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr)); }
+std::uintptr_t ModuleBase() {
+  return reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr));
+}
 
 std::string ToSystemCodePage(std::u8string_view unicode, std::string_view) {
   const auto* utf8 = reinterpret_cast<const char*>(unicode.data());
@@ -111,7 +113,9 @@ namespace {
 constexpr DWORD kFailureCode = 0xE0000001;
 
 // Below the debugger, the top-level filter decides: the program reports.
-LONG WINAPI ReportHere(EXCEPTION_POINTERS*) { return EXCEPTION_EXECUTE_HANDLER; }
+LONG WINAPI ReportHere(EXCEPTION_POINTERS*) {
+  return EXCEPTION_EXECUTE_HANDLER;
+}
 
 }  // namespace
 
@@ -130,6 +134,8 @@ bool PlatformHandlesFailure() {
   return true;
 }
 
-void ExitProcess(int code) { ::ExitProcess(static_cast<UINT>(code)); }
+void ExitProcess(int code) {
+  ::ExitProcess(static_cast<UINT>(code));
+}
 
 }  // namespace platform

@@ -22,10 +22,9 @@ std::string ToCodePage932(std::u8string_view text) {
       MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, size, wide.data(), size)));
   std::string out(text.size() * 2, '\0');
   BOOL lossy = FALSE;
-  out.resize(static_cast<std::size_t>(WideCharToMultiByte(932, 0, wide.data(),
-                                                          static_cast<int>(wide.size()),
-                                                          out.data(), static_cast<int>(out.size()),
-                                                          nullptr, &lossy)));
+  out.resize(static_cast<std::size_t>(
+      WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), out.data(),
+                          static_cast<int>(out.size()), nullptr, &lossy)));
   return lossy ? "not convertible" : out;
 }
 #else
