@@ -12,13 +12,14 @@ set -euo pipefail
 export WINEDEBUG=-all
 case "${1:-}" in
   start)
-    wineboot --init >/dev/null 2>&1 </dev/null || true
-    wineserver --persistent >/dev/null 2>&1 </dev/null
+    # A server that is already up stays as it is.
+    wineserver -p >/dev/null 2>&1 </dev/null || true
+    wineboot -i >/dev/null 2>&1 </dev/null
     # A first program brings up the services; later starts are fast.
     wine cmd /c exit >/dev/null 2>&1 </dev/null || true
     ;;
   stop)
-    wineserver --kill >/dev/null 2>&1 || true
+    wineserver -k >/dev/null 2>&1 || true
     ;;
   *)
     echo "usage: $0 start|stop" >&2
