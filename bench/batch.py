@@ -123,7 +123,7 @@ def main():
     parser.add_argument("--memory", action="store_true")
     args = parser.parse_args()
 
-    programs = {name: build(*spec) for name, spec in BUILDS.items()}
+    programs = {name: build(*settings) for name, settings in BUILDS.items()}
     with tempfile.TemporaryDirectory() as folder:
         source = Path(folder) / "scores.txt"
         make_input(source, args.scores)

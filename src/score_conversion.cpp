@@ -29,14 +29,6 @@ double Store(long double value) {
   return static_cast<double>(value);
 }
 
-// The running sums c[i] = Store(c[i-1] + a[i]), each sum taken at extended
-// precision and stored as double: the two chains of the trapezoid rule.
-// A plain double sum gives the same double unless the extended rounding moves
-// the sum onto a point halfway between two doubles, which needs the double
-// sum's rounding error to lie within 2^-64 of half a unit without being half
-// a unit (then the sum is a tie either way). So the chain runs on plain double
-// sums, keeping their exact errors; then the errors are checked, and only
-// if one lies that close is the x87 asked.
 // The chain from index `from` on, every sum on the x87.
 template <typename Addend>
 double ChainOnX87(double before, Addend addend, double* sums, int from) {
@@ -47,6 +39,14 @@ double ChainOnX87(double before, Addend addend, double* sums, int from) {
   return c;
 }
 
+// The running sums c[i] = Store(c[i-1] + a[i]), each sum taken at extended
+// precision and stored as double: the two chains of the trapezoid rule.
+// A plain double sum gives the same double unless the extended rounding moves
+// the sum onto a point halfway between two doubles, which needs the double
+// sum's rounding error to lie within 2^-64 of half a unit without being half
+// a unit (then the sum is a tie either way). So the chain runs on plain double
+// sums, keeping their exact errors; then the errors are checked, and only
+// if one lies that close is the x87 asked.
 template <typename Addend>
 double ChainOfSums(double start, Addend addend, double* sums) {
   constexpr std::uint64_t kExponentMask = std::uint64_t{0x7FF} << 52;
@@ -61,22 +61,18 @@ double ChainOfSums(double start, Addend addend, double* sums) {
   }
   // With 2^E the power of two at the bottom of the sum's binade, the
   // dangerous errors lie just under half a unit, 2^(E-53), within one
-  // extended unit, 2^(E-63); at a power of two the units below are half as
-  // large, so that band is checked too. Branch-free, several lanes at a time.
-  // Sums too small for the units to be normal run on the x87 (the abscissae
-  // grow in magnitude, and the ordinate sums stay above 0.19, so the first
-  // sum tells).
+  // extended unit, 2^(E-63); where the sum is 2^E itself the units below are
+  // half as large, so that band is checked too (for every sum: a false alarm
+  // costs one x87 sum). Two lanes to an SSE register, branch-free. Sums too small for the units to
+  // be normal run on the x87 (the abscissae grow in magnitude, and the ordinate sums stay above
+  // 0.19, so the first sum tells).
   constexpr double kSmallestChecked = 0x1p-900;
   if (!(std::fabs(sums[0]) >= kSmallestChecked)) return ChainOnX87(start, addend, sums, 0);
-  // Two lanes to an SSE register; the odd last lane repeats an exact sum.
   using Real2 = double __attribute__((vector_size(16)));
   using Bits2 = std::uint64_t __attribute__((vector_size(16)));
   using Mask2 = std::int64_t __attribute__((vector_size(16)));
   constexpr std::uint64_t kSignBit = std::uint64_t{1} << 63;
-  errors[kInteriorOrdinates] = 0;
-  sums[kInteriorOrdinates] = c;
-  Mask2 undecided_lanes = {};
-  for (int i = 0; i < kChainRoom; i += 2) {
+  const auto undecided_pair = [&](int i) {
     Real2 sum;
     Real2 signed_error;
     std::memcpy(&sum, sums + i, sizeof sum);
@@ -85,17 +81,25 @@ double ChainOfSums(double start, Addend addend, double* sums) {
     const Real2 error = std::bit_cast<Real2>(std::bit_cast<Bits2>(signed_error) & ~kSignBit);
     const Real2 above = power * 0x1p-53 - error;  // exact where it matters
     const Real2 below = power * 0x1p-54 - error;
-    undecided_lanes |=
-        ((above > 0) & (above <= power * 0x1p-63)) | ((below > 0) & (below <= power * 0x1p-64));
-  }
-  const bool undecided = (undecided_lanes[0] | undecided_lanes[1]) != 0;
-  if (!undecided) return c;
-  // Rare: ask the x87 where it matters. Mostly it agrees, and the chain
-  // stands; where it does not, the chain runs on from there on the x87.
-  for (int i = 0; i < kInteriorOrdinates; ++i) {
-    const double before = i == 0 ? start : sums[i - 1];
-    if (Store(static_cast<long double>(before) + addend(i)) != sums[i]) {
-      return ChainOnX87(before, addend, sums, i);
+    return ((above > 0) & (above <= power * 0x1p-63)) | ((below > 0) & (below <= power * 0x1p-64));
+  };
+  // The odd last lane repeats the last sum, with no error.
+  errors[kInteriorOrdinates] = 0;
+  sums[kInteriorOrdinates] = c;
+  Mask2 undecided = {};
+  for (int i = 0; i < kChainRoom; i += 2) undecided |= undecided_pair(i);
+  if ((undecided[0] | undecided[1]) == 0) return c;
+  // Rare: ask the x87 about the sums in question. Mostly it agrees, and the
+  // chain stands; where it does not, the chain runs on from there on the x87.
+  for (int i = 0; i < kInteriorOrdinates; i += 2) {
+    const Mask2 pair = undecided_pair(i);
+    for (int lane = 0; lane < 2 && i + lane < kInteriorOrdinates; ++lane) {
+      if (pair[lane] == 0) continue;
+      const int at = i + lane;
+      const double before = at == 0 ? start : sums[at - 1];
+      if (Store(static_cast<long double>(before) + addend(at)) != sums[at]) {
+        return ChainOnX87(before, addend, sums, at);
+      }
     }
   }
   return c;
