@@ -30,9 +30,9 @@ constexpr double kZeroBeyondX = 38.7;
 // e^(-x^2/2) is 1 to far more than 64 bits anyway.
 constexpr double kSmallestSquare = 0x1p-900;
 // A value is decided when it lies farther than this, in units of the last
-// place, from a point halfway between two doubles: 2^-60 relative is at most
-// 2^-7 units.
-constexpr double kDecidedBelow = 0.5 - 0x1p-7;
+// place, from a point halfway between two doubles: 2^-8 units, against a
+// largest difference of 2^-9.5 between the two roads.
+constexpr double kDecidedBelow = 0.5 - 0x1p-8;
 
 constexpr std::uint64_t kSignificandMask = (std::uint64_t{1} << 52) - 1;
 constexpr std::uint64_t kExponentUnit = std::uint64_t{1} << 52;

@@ -3,13 +3,15 @@
 // The density is defined at extended precision: e := e^q, d := e / sqrt(2 pi),
 // both rounded to 64-bit significands, then d rounded to double. Only that
 // double is ever used. Here e^q / sqrt(2 pi) is evaluated in double-double
-// arithmetic on the SSE unit to about 2^-64 relative, much faster than the x87
-// can, and rounded to double directly. The extended road lies within 2^-62 of
-// the exact value (its exponential is within one unit in the last place, the
-// division adds half a unit), so both give the same double unless the value
-// lies within 2^-60 of a point halfway between two doubles. There, about one
-// value in a hundred, and wherever the result is not a normal double, the fast
-// road declines and the caller takes the extended one.
+// arithmetic on the SSE unit, much faster than the x87 can, and rounded to
+// double directly. In units of the double's last place, the extended road lies
+// within 2^-10.4 of the exact value (its exponential is within one extended
+// unit, the division adds half of one, and an extended unit is 2^-11 of a
+// double unit) and this road within about 2^-10.7 (relative error below
+// 2^-63.7), so both give the same double unless the value lies within 2^-9.5
+// units of a point halfway between two doubles. Within 2^-8 units of one,
+// about one value in 120, and wherever the result is not a normal double, the
+// fast road declines and the caller takes the extended one.
 #pragma once
 
 #include <cstdint>
