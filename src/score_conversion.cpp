@@ -86,8 +86,9 @@ double ChainOfSums(double start, Addend addend, double* sums) {
   // The odd last lane repeats the last sum, with no error.
   errors[kInteriorOrdinates] = 0;
   sums[kInteriorOrdinates] = c;
-  Mask2 undecided = {};
-  for (int i = 0; i < kChainRoom; i += 2) undecided |= undecided_pair(i);
+  // Gathered as plain bits: so it stays one OR a pair.
+  Bits2 undecided = {};
+  for (int i = 0; i < kChainRoom; i += 2) undecided |= std::bit_cast<Bits2>(undecided_pair(i));
   if ((undecided[0] | undecided[1]) == 0) return c;
   // Rare: ask the x87 about the sums in question. Mostly it agrees, and the
   // chain stands; where it does not, the chain runs on from there on the x87.
