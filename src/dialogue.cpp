@@ -16,7 +16,6 @@
 
 double Score = 0;
 double TopPercent = 0;
-int PendingIoCode = 0;
 
 namespace {
 

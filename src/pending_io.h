@@ -3,7 +3,7 @@
 // dialogue's check after each statement takes it and raises the error.
 #pragma once
 
-extern int PendingIoCode;
+inline int PendingIoCode = 0;
 
 // Records a failure; the first one of a statement is the one reported.
 inline void SetPendingIoCode(int code) {
