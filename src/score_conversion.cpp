@@ -1,5 +1,8 @@
 #include "score_conversion.h"
 
+#include <emmintrin.h>
+
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -30,80 +33,84 @@ double Store(long double value) {
 }
 
 // The chain from index `from` on, every sum on the x87.
-template <typename Addend>
-double ChainOnX87(double before, Addend addend, double* sums, int from) {
+double ChainOnX87(double before, const double* addends, double* sums, int from) {
   double c = before;
   for (int i = from; i < kInteriorOrdinates; ++i) {
-    sums[i] = c = Store(static_cast<long double>(c) + addend(i));
+    sums[i] = c = Store(static_cast<long double>(c) + addends[i]);
   }
   return c;
 }
 
 // The running sums c[i] = Store(c[i-1] + a[i]), each sum taken at extended
 // precision and stored as double: the two chains of the trapezoid rule.
+// addends and sums have room for kChainRoom values, the last addend 0.
+//
 // A plain double sum gives the same double unless the extended rounding moves
 // the sum onto a point halfway between two doubles, which needs the double
 // sum's rounding error to lie within 2^-64 of half a unit without being half
-// a unit (then the sum is a tie either way). So the chain runs on plain double
-// sums, keeping their exact errors; then the errors are checked, and only
-// if one lies that close is the x87 asked.
-template <typename Addend>
-double ChainOfSums(double start, Addend addend, double* sums) {
+// a unit (then the sum is a tie either way). So the chain runs on plain
+// double sums; then their exact errors are found and checked, two at a time
+// and branch-free, and only if one lies that close is the x87 asked.
+double ChainOfSums(double start, const double* addends, double* sums) {
+  using Real2 = double __attribute__((vector_size(16)));
+  using Bits2 = std::uint64_t __attribute__((vector_size(16)));
   constexpr std::uint64_t kExponentMask = std::uint64_t{0x7FF} << 52;
-  double errors[kChainRoom];
-  double c = start;
-  for (int i = 0; i < kInteriorOrdinates; ++i) {
-    const double a = addend(i);
-    const double sum = c + a;
-    const double a_virtual = sum - c;
-    errors[i] = (c - (sum - a_virtual)) + (a - a_virtual);  // c + a = sum + error
-    sums[i] = c = sum;
-  }
+  constexpr std::uint64_t kSignBit = std::uint64_t{1} << 63;
+
+  // chain[0] is the start, chain[i + 1] the sum i; the spare last sum adds
+  // the last addend, 0, exactly.
+  double chain[kChainRoom + 1];
+  chain[0] = start;
+  for (int i = 0; i < kChainRoom; ++i) chain[i + 1] = chain[i] + addends[i];
+  std::memcpy(sums, chain + 1, kChainRoom * sizeof(double));
+  const double last = chain[kInteriorOrdinates];
+
+  // Sums too small for the units below to be normal run on the x87. The
+  // abscissae grow in magnitude and the ordinate sums stay above 0.19, so
+  // the first sum tells.
+  constexpr double kSmallestChecked = 0x1p-900;
+  if (!(std::fabs(chain[1]) >= kSmallestChecked)) return ChainOnX87(start, addends, sums, 0);
+
   // With 2^E the power of two at the bottom of the sum's binade, the
   // dangerous errors lie just under half a unit, 2^(E-53), within one
   // extended unit, 2^(E-63); where the sum is 2^E itself the units below are
   // half as large, so that band is checked too (for every sum: a false alarm
-  // costs one x87 sum). Two lanes to an SSE register, branch-free. Sums too small for the units to
-  // be normal run on the x87 (the abscissae grow in magnitude, and the ordinate sums stay above
-  // 0.19, so the first sum tells).
-  constexpr double kSmallestChecked = 0x1p-900;
-  if (!(std::fabs(sums[0]) >= kSmallestChecked)) return ChainOnX87(start, addend, sums, 0);
-  using Real2 = double __attribute__((vector_size(16)));
-  using Bits2 = std::uint64_t __attribute__((vector_size(16)));
-  using Mask2 = std::int64_t __attribute__((vector_size(16)));
-  constexpr std::uint64_t kSignBit = std::uint64_t{1} << 63;
+  // costs one x87 sum).
   const auto undecided_pair = [&](int i) {
+    Real2 before;
     Real2 sum;
-    Real2 signed_error;
-    std::memcpy(&sum, sums + i, sizeof sum);
-    std::memcpy(&signed_error, errors + i, sizeof signed_error);
+    Real2 addend;
+    std::memcpy(&before, chain + i, sizeof before);
+    std::memcpy(&sum, chain + i + 1, sizeof sum);
+    std::memcpy(&addend, addends + i, sizeof addend);
+    const Real2 addend_virtual = sum - before;
+    const Real2 signed_error = (before - (sum - addend_virtual)) + (addend - addend_virtual);
     const Real2 power = std::bit_cast<Real2>(std::bit_cast<Bits2>(sum) & kExponentMask);
     const Real2 error = std::bit_cast<Real2>(std::bit_cast<Bits2>(signed_error) & ~kSignBit);
     const Real2 above = power * 0x1p-53 - error;  // exact where it matters
     const Real2 below = power * 0x1p-54 - error;
-    return ((above > 0) & (above <= power * 0x1p-63)) | ((below > 0) & (below <= power * 0x1p-64));
+    const Real2 zero = {};
+    // SSE2 compares and masks: kept as masks, with no lane-wise conversion.
+    return _mm_or_pd(_mm_and_pd(_mm_cmpgt_pd(above, zero), _mm_cmple_pd(above, power * 0x1p-63)),
+                     _mm_and_pd(_mm_cmpgt_pd(below, zero), _mm_cmple_pd(below, power * 0x1p-64)));
   };
-  // The odd last lane repeats the last sum, with no error.
-  errors[kInteriorOrdinates] = 0;
-  sums[kInteriorOrdinates] = c;
-  // Gathered as plain bits: so it stays one OR a pair.
-  Bits2 undecided = {};
-  for (int i = 0; i < kChainRoom; i += 2) undecided |= std::bit_cast<Bits2>(undecided_pair(i));
-  if ((undecided[0] | undecided[1]) == 0) return c;
+  __m128d undecided = _mm_setzero_pd();
+  for (int i = 0; i < kChainRoom; i += 2) undecided = _mm_or_pd(undecided, undecided_pair(i));
+  if (_mm_movemask_pd(undecided) == 0) return last;
+
   // Rare: ask the x87 about the sums in question. Mostly it agrees, and the
   // chain stands; where it does not, the chain runs on from there on the x87.
   for (int i = 0; i < kInteriorOrdinates; i += 2) {
-    const Mask2 pair = undecided_pair(i);
+    const int pair = _mm_movemask_pd(undecided_pair(i));
     for (int lane = 0; lane < 2 && i + lane < kInteriorOrdinates; ++lane) {
-      if (pair[lane] == 0) continue;
+      if ((pair & (1 << lane)) == 0) continue;
       const int at = i + lane;
-      const double before = at == 0 ? start : sums[at - 1];
-      if (Store(static_cast<long double>(before) + addend(at)) != sums[at]) {
-        return ChainOnX87(before, addend, sums, at);
+      if (Store(static_cast<long double>(chain[at]) + addends[at]) != chain[at + 1]) {
+        return ChainOnX87(chain[at], addends, sums, at);
       }
     }
   }
-  return c;
+  return last;
 }
 
 }  // namespace
@@ -150,24 +157,23 @@ double AreaFromMean(double z) {
 
   // The abscissae are accumulated by repeated addition, not k * h. Then the
   // densities, independent of each other, are taken together, several to a
-  // vector register: the interior ones, then 0 and z itself (the last
-  // ordinate is taken at z, not at the accumulated abscissa).
-  constexpr int kDensities = kInteriorOrdinates + 2;
-  double x[WholeBlocks(kDensities)] = {};
-  ChainOfSums(
-      0, [h](int) { return h; }, x);
-  x[kInteriorOrdinates] = 0;
-  x[kInteriorOrdinates + 1] = z;
-  double ordinates[WholeBlocks(kDensities)];
+  // vector register: 0 and z itself first (the last ordinate is taken at z,
+  // not at the accumulated abscissa), then the interior ones.
+  constexpr int kEnds = 2;
+  constexpr int kDensities = kEnds + kInteriorOrdinates;
+  double steps[kChainRoom];
+  std::fill(steps, steps + kInteriorOrdinates, h);
+  steps[kInteriorOrdinates] = 0;
+  double x[WholeBlocks(kDensities + 1)] = {0, z};
+  ChainOfSums(0, steps, x + kEnds);
+  double ordinates[WholeBlocks(kDensities + 1)];
   Densities(x, ordinates, kDensities);
-  const double at_zero = ordinates[kInteriorOrdinates];
-  const double at_z = ordinates[kInteriorOrdinates + 1];
+  ordinates[kDensities] = 0;  // the spare last addend of the chain below
 
   double partial_sums[kChainRoom];
-  double s = ChainOfSums(
-      Store(static_cast<long double>(at_zero) / 2), [&ordinates](int i) { return ordinates[i]; },
-      partial_sums);
-  s = Store(static_cast<long double>(at_z) / 2 + s);
+  double s = ChainOfSums(Store(static_cast<long double>(ordinates[0]) / 2), ordinates + kEnds,
+                         partial_sums);
+  s = Store(static_cast<long double>(ordinates[1]) / 2 + s);
   return Store(static_cast<long double>(s) * h);
 }
 
