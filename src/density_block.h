@@ -150,5 +150,44 @@ template <int N, Products kind>
   std::memcpy(decided_out, &known, sizeof known);
 }
 
+// Flags each running sum chain[i + 1] = chain[i] + addends[i], i < count,
+// whose double may differ from the double of the extended sum, and returns
+// whether any is flagged. With 2^E the power of two at the bottom of the
+// sum's binade, such sums have a rounding error just under half a unit,
+// 2^(E-53), within one extended unit, 2^(E-63); where the sum is 2^E itself
+// the units below are half as large, so that band is flagged too (for every
+// sum: a false alarm costs one extended sum).
+template <int N>
+[[gnu::always_inline]] inline bool FlagSums(const double* chain, const double* addends,
+                                            std::int64_t* flags, int count) {
+  using Real = typename Lanes<N>::Real;
+  using Bits = typename Lanes<N>::Bits;
+  using Mask = typename Lanes<N>::Mask;
+  constexpr std::uint64_t kExponentMask = std::uint64_t{0x7FF} << 52;
+  const Real zeros = {};
+  Bits any = {};
+  for (int i = 0; i < count; i += N) {
+    Real before;
+    Real sum;
+    Real addend;
+    std::memcpy(&before, chain + i, sizeof before);
+    std::memcpy(&sum, chain + i + 1, sizeof sum);
+    std::memcpy(&addend, addends + i, sizeof addend);
+    const Real addend_virtual = sum - before;
+    const Real signed_error = (before - (sum - addend_virtual)) + (addend - addend_virtual);
+    const Real power = std::bit_cast<Real>(std::bit_cast<Bits>(sum) & kExponentMask);
+    const Real error = std::bit_cast<Real>(std::bit_cast<Bits>(signed_error) & ~kSignBit);
+    const Real above = power * 0x1p-53 - error;  // exact where it matters
+    const Real below = power * 0x1p-54 - error;
+    const Mask flagged = ((above > zeros) & (above <= power * 0x1p-63)) |
+                         ((below > zeros) & (below <= power * 0x1p-64));
+    std::memcpy(flags + i, &flagged, sizeof flagged);
+    any |= std::bit_cast<Bits>(flagged);
+  }
+  std::uint64_t all_lanes = 0;
+  for (int lane = 0; lane < N; ++lane) all_lanes |= any[lane];
+  return all_lanes != 0;
+}
+
 }  // namespace
 }  // namespace density_fast_path

@@ -12,6 +12,10 @@ void TryDensitiesTwoLanes(const double* x, double* density, std::int64_t* decide
   for (int i = 0; i < count; i += 2) Block<2, Products::kDekker>(x + i, density + i, decided + i);
 }
 
+bool FlagSumsTwoLanes(const double* chain, const double* addends, std::int64_t* flags, int count) {
+  return FlagSums<2>(chain, addends, flags, count);
+}
+
 bool HasFourLanes() {
   __builtin_cpu_init();
   return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
@@ -24,6 +28,12 @@ void TryDensities(const double* x, double* density, std::int64_t* decided, int c
   } else {
     TryDensitiesTwoLanes(x, density, decided, count);
   }
+}
+
+bool FlagUndecidedSums(const double* chain, const double* addends, std::int64_t* flags, int count) {
+  static const bool four_lanes = HasFourLanes();
+  return four_lanes ? FlagSumsFourLanes(chain, addends, flags, count)
+                    : FlagSumsTwoLanes(chain, addends, flags, count);
 }
 
 }  // namespace density_fast_path

@@ -79,10 +79,19 @@ inline constexpr double kThirtyTwoOverLn2 = 0x1.71547652b82fep+5;
 inline constexpr int kBlock = 4;
 void TryDensities(const double* x, double* density, std::int64_t* decided, int count);
 
-// The two ways TryDensities may take, for the tests: two SSE2 lanes (any
-// x86), and four AVX2 lanes (only where HasFourLanes()).
+// The check of the trapezoid rule's running sums, in the same lanes: for the
+// sums chain[i + 1] = chain[i] + addends[i], i < count (a multiple of
+// kBlock), flags[i] is not 0 where the double sum may differ from the double
+// of the extended sum (its rounding error lies within an extended unit of
+// half a unit); returns whether any is flagged.
+bool FlagUndecidedSums(const double* chain, const double* addends, std::int64_t* flags, int count);
+
+// The two ways each may take, for the tests: two SSE2 lanes (any x86), and
+// four AVX2 lanes (only where HasFourLanes()).
 void TryDensitiesTwoLanes(const double* x, double* density, std::int64_t* decided, int count);
 void TryDensitiesFourLanes(const double* x, double* density, std::int64_t* decided, int count);
+bool FlagSumsTwoLanes(const double* chain, const double* addends, std::int64_t* flags, int count);
+bool FlagSumsFourLanes(const double* chain, const double* addends, std::int64_t* flags, int count);
 bool HasFourLanes();
 
 }  // namespace density_fast_path

@@ -8,4 +8,8 @@ void TryDensitiesFourLanes(const double* x, double* density, std::int64_t* decid
   for (int i = 0; i < count; i += 4) Block<4, Products::kFused>(x + i, density + i, decided + i);
 }
 
+bool FlagSumsFourLanes(const double* chain, const double* addends, std::int64_t* flags, int count) {
+  return FlagSums<4>(chain, addends, flags, count);
+}
+
 }  // namespace density_fast_path

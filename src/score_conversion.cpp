@@ -1,7 +1,5 @@
 #include "score_conversion.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -49,14 +47,9 @@ double ChainOnX87(double before, const double* addends, double* sums, int from) 
 // the sum onto a point halfway between two doubles, which needs the double
 // sum's rounding error to lie within 2^-64 of half a unit without being half
 // a unit (then the sum is a tie either way). So the chain runs on plain
-// double sums; then their exact errors are found and checked, two at a time
-// and branch-free, and only if one lies that close is the x87 asked.
+// double sums; then their exact errors are found and checked in vector
+// registers, and only where one lies that close is the x87 asked.
 double ChainOfSums(double start, const double* addends, double* sums) {
-  using Real2 = double __attribute__((vector_size(16)));
-  using Bits2 = std::uint64_t __attribute__((vector_size(16)));
-  constexpr std::uint64_t kExponentMask = std::uint64_t{0x7FF} << 52;
-  constexpr std::uint64_t kSignBit = std::uint64_t{1} << 63;
-
   // chain[0] is the start, chain[i + 1] the sum i; the spare last sum adds
   // the last addend, 0, exactly.
   double chain[kChainRoom + 1];
@@ -71,43 +64,15 @@ double ChainOfSums(double start, const double* addends, double* sums) {
   constexpr double kSmallestChecked = 0x1p-900;
   if (!(std::fabs(chain[1]) >= kSmallestChecked)) return ChainOnX87(start, addends, sums, 0);
 
-  // With 2^E the power of two at the bottom of the sum's binade, the
-  // dangerous errors lie just under half a unit, 2^(E-53), within one
-  // extended unit, 2^(E-63); where the sum is 2^E itself the units below are
-  // half as large, so that band is checked too (for every sum: a false alarm
-  // costs one x87 sum).
-  const auto undecided_pair = [&](int i) {
-    Real2 before;
-    Real2 sum;
-    Real2 addend;
-    std::memcpy(&before, chain + i, sizeof before);
-    std::memcpy(&sum, chain + i + 1, sizeof sum);
-    std::memcpy(&addend, addends + i, sizeof addend);
-    const Real2 addend_virtual = sum - before;
-    const Real2 signed_error = (before - (sum - addend_virtual)) + (addend - addend_virtual);
-    const Real2 power = std::bit_cast<Real2>(std::bit_cast<Bits2>(sum) & kExponentMask);
-    const Real2 error = std::bit_cast<Real2>(std::bit_cast<Bits2>(signed_error) & ~kSignBit);
-    const Real2 above = power * 0x1p-53 - error;  // exact where it matters
-    const Real2 below = power * 0x1p-54 - error;
-    const Real2 zero = {};
-    // SSE2 compares and masks: kept as masks, with no lane-wise conversion.
-    return _mm_or_pd(_mm_and_pd(_mm_cmpgt_pd(above, zero), _mm_cmple_pd(above, power * 0x1p-63)),
-                     _mm_and_pd(_mm_cmpgt_pd(below, zero), _mm_cmple_pd(below, power * 0x1p-64)));
-  };
-  __m128d undecided = _mm_setzero_pd();
-  for (int i = 0; i < kChainRoom; i += 2) undecided = _mm_or_pd(undecided, undecided_pair(i));
-  if (_mm_movemask_pd(undecided) == 0) return last;
+  std::int64_t flagged[kChainRoom];
+  if (!density_fast_path::FlagUndecidedSums(chain, addends, flagged, kChainRoom)) return last;
 
-  // Rare: ask the x87 about the sums in question. Mostly it agrees, and the
+  // Rare: ask the x87 about the flagged sums. Mostly it agrees, and the
   // chain stands; where it does not, the chain runs on from there on the x87.
-  for (int i = 0; i < kInteriorOrdinates; i += 2) {
-    const int pair = _mm_movemask_pd(undecided_pair(i));
-    for (int lane = 0; lane < 2 && i + lane < kInteriorOrdinates; ++lane) {
-      if ((pair & (1 << lane)) == 0) continue;
-      const int at = i + lane;
-      if (Store(static_cast<long double>(chain[at]) + addends[at]) != chain[at + 1]) {
-        return ChainOnX87(chain[at], addends, sums, at);
-      }
+  for (int i = 0; i < kInteriorOrdinates; ++i) {
+    if (flagged[i] == 0) continue;
+    if (Store(static_cast<long double>(chain[i]) + addends[i]) != chain[i + 1]) {
+      return ChainOnX87(chain[i], addends, sums, i);
     }
   }
   return last;

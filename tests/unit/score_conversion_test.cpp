@@ -145,6 +145,50 @@ TEST(NormalDensity, BothLaneWidthsGiveTheDefinedDouble) {
   }
 }
 
+// The check of the running sums, in both lane widths: every double sum that
+// differs from the double of the extended sum is flagged, and few others are.
+TEST(ScoreConversion, RunningSumCheckFlagsEveryDifference) {
+  using Check = bool (*)(const double*, const double*, std::int64_t*, int);
+  std::vector<std::pair<const char*, Check>> checks = {
+      {"two lanes", density_fast_path::FlagSumsTwoLanes}};
+  if (density_fast_path::HasFourLanes()) {
+    checks.emplace_back("four lanes", density_fast_path::FlagSumsFourLanes);
+  }
+  constexpr int kCount = 1024;
+  std::mt19937_64 random(8);
+  std::uniform_real_distribution<double> step(-0.5, 0.5);
+  for (const auto& [name, check] : checks) {
+    long differences = 0;
+    long flagged_count = 0;
+    for (int round = 0; round < 400; ++round) {
+      // Repeated equal steps, as the abscissae take, or ordinates of every
+      // size: only an addend far smaller than the sum leaves more than 64
+      // bits to round.
+      const double h = step(random);
+      std::vector<double> addends(kCount);
+      for (double& a : addends) {
+        a = round % 2 ? h : std::ldexp(step(random) + 0.5, -static_cast<int>(random() % 64));
+      }
+      std::vector<double> chain(kCount + 1);
+      chain[0] = step(random);
+      for (int i = 0; i < kCount; ++i) chain[i + 1] = chain[i] + addends[i];
+      std::vector<std::int64_t> flags(kCount);
+      check(chain.data(), addends.data(), flags.data(), kCount);
+      for (int i = 0; i < kCount; ++i) {
+        const double extended =
+            static_cast<double>(static_cast<long double>(chain[i]) + addends[i]);
+        if (std::fabs(chain[i + 1]) < 0x1p-900) continue;  // left to the x87 by the caller
+        flagged_count += flags[i] != 0;
+        if (extended == chain[i + 1]) continue;
+        ++differences;
+        ASSERT_NE(flags[i], 0) << name << std::hexfloat << " " << chain[i] << " + " << addends[i];
+      }
+    }
+    EXPECT_GT(differences, 0) << name;
+    EXPECT_LT(flagged_count, 400 * kCount / 100) << name;
+  }
+}
+
 TEST(ScoreConversion, FastRoadsGiveThePlainResult) {
   std::mt19937_64 random(6);
   std::uniform_real_distribution<double> z(-20, 20);
