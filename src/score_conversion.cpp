@@ -19,8 +19,10 @@ constexpr long double kTwoPi = 0xC90FDAA22168C235p-61L;
 
 constexpr int kIntervals = 100;
 constexpr int kInteriorOrdinates = kIntervals - 1;
-// A chain's sums are checked two at a time: room for one more.
+// A chain's sums are checked a vector block at a time: room for one spare
+// sum makes whole blocks.
 constexpr int kChainRoom = kInteriorOrdinates + 1;
+static_assert(kChainRoom % density_fast_path::kBlock == 0);
 constexpr long double kScaleMean = 50;
 constexpr long double kScaleDeviation = 10;
 constexpr long double kPercent = 100;
