@@ -1,7 +1,8 @@
-// The fast road's two compilations: two SSE2 lanes here, where exact products
-// come from Dekker's splitting; four AVX2 lanes in density_fast_path_avx2.cpp,
-// where a fused multiply-subtract gives them directly; and the choice between
-// them, made once from what the processor has.
+// The fast road's two compilations, for the densities and the running-sum
+// check: two SSE2 lanes here, where exact products come from Dekker's
+// splitting; four AVX2 lanes in density_fast_path_avx2.cpp, where a fused
+// multiply-subtract gives them directly; and the choice between them, made
+// once from what the processor has.
 #include "density_fast_path.h"
 
 #include "density_block.h"

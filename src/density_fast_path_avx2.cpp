@@ -1,4 +1,5 @@
-// The fast road in four AVX2 lanes with fused exact products. This file alone
+// The fast road and the running-sum check in four AVX2 lanes, with fused
+// exact products. This file alone
 // is compiled with -mavx2 -mfma; it runs only where the processor has both.
 #include "density_block.h"
 

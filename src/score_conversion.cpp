@@ -1,7 +1,6 @@
 #include "score_conversion.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
