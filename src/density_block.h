@@ -1,8 +1,8 @@
 // The fast road's blocks: the densities of N arguments at once, and the check
-// of N running sums, written once
-// for any number of lanes with GCC's vector extensions. Included by the two
-// files that compile it, each for its own instruction set; everything here has
-// internal linkage, so that neither file's code can stand in for the other's.
+// of N running sums, written once for any number of lanes with GCC's vector
+// extensions. Included by the two files that compile it, each for its own
+// instruction set; everything here has internal linkage, so that neither
+// file's code can stand in for the other's.
 #pragma once
 
 #include <immintrin.h>
